@@ -1,0 +1,234 @@
+// The built tool run as a user runs it, against the simulated camera, in a scratch
+// directory: its console, exit code and every file it leaves.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "scene.h"
+#include "test_support.h"
+
+namespace {
+
+const fs::path kTool = BRENVIK_TOOL;  // the full simulator lies beside it
+const fs::path kVariants = BRENVIK_VARIANTS;
+
+const char kFullTrace[] =
+    "SetUnitMode 0\nSetTempBoundary 30 44 37\nSetNewIRFrameDelegate\nSetNewDistanceDelegate\n"
+    "SetDistanceError\nSetNewIRFrameDelegate\nStart\nStop\n";
+
+std::string frameName(int index) {
+  char name[32];
+  snprintf(name, sizeof name, "official_ir_%02d.rgb", index);
+  return name;
+}
+
+std::string rendered(int32_t width, int32_t height, int32_t channels, int64_t number) {
+  std::string bytes(static_cast<size_t>(width) * height * channels, '\0');
+  renderFrame(reinterpret_cast<unsigned char*>(&bytes[0]), width, height, channels, number);
+  return bytes;
+}
+
+std::string console(int startResult, int saved) {
+  return "Start...\nStart=" + std::to_string(startResult) + "\nsaved " + std::to_string(saved) + " frames\ndone\n";
+}
+
+// A scratch layout for one run: the tool's directory, the working directory, and the
+// simulator's call trace.
+struct Layout {
+  TempDir bin, work, scratch;
+  fs::path trace() const { return scratch.path() / "trace.txt"; }
+};
+
+struct LoaderCase {
+  const char* name;
+  const char* library;  // a variant's folder, "text", "none" or "search_path"
+  const char* out;
+  int exitCode;
+  const char* trace;  // the simulator's calls; empty where none may happen
+};
+void PrintTo(const LoaderCase& c, std::ostream* os) { *os << c.name; }
+
+class Loader : public ::testing::TestWithParam<LoaderCase> {};
+
+TEST_P(Loader, AcceptsOrRefusesLibrary) {
+  const LoaderCase& c = GetParam();
+  Layout at;
+  const fs::path tool = at.bin.path() / kTool.filename();
+  fs::copy_file(kTool, tool);
+  const std::string library = c.library;
+  Environment env = {{"BRENVIK_SIM_TRACE", at.trace().string()},
+                     {"BRENVIK_SIM_FRAMES", "8"},
+                     {"BRENVIK_SIM_FPS", "100"},
+                     {"BRENVIK_SIM_WIDTH", "4"},
+                     {"BRENVIK_SIM_HEIGHT", "2"}};
+  if (library == "text")
+    writeFile(at.bin.path() / "Brenvik.dll", "MZ but no library at all\n");
+  else if (library == "search_path")
+    env.push_back({kLibrarySearchVariable, fs::path(BRENVIK_SIM).parent_path().string()});
+  else if (library != "none")
+    fs::copy_file(kVariants / library / "Brenvik.dll", at.bin.path() / "Brenvik.dll");
+
+  ProcessResult r = runProgram(tool, at.work.path(), env);
+
+  EXPECT_EQ(r.out, c.out);
+  EXPECT_EQ(r.exitCode, c.exitCode);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(readFile(at.trace()), c.trace);
+  if (c.exitCode != 0)
+    EXPECT_TRUE(listDirectory(at.work.path()).empty());
+  else
+    EXPECT_EQ(listDirectory(at.work.path()).size(), 9u);  // eight frames and the metadata
+}
+
+const char kUnbound[] = "SetNewIRFrameDelegate\nSetNewIRFrameDelegate\nStart\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Loader,
+    ::testing::Values(LoaderCase{"without_start", "without_start", "missing exports\n", 2, ""},
+                      LoaderCase{"without_frame_delegate", "without_frame_delegate", "missing exports\n", 2, ""},
+                      LoaderCase{"without_temperature", "without_temperature", "missing exports\n", 2, ""},
+                      LoaderCase{"without_any", "without_any", "missing exports\n", 2, ""},
+                      LoaderCase{"not_a_library", "text", "load fail 193\n", 1, ""},
+                      LoaderCase{"no_library", "none", "load fail 126\n", 1, ""},
+                      // Calls to the five entry points the library lacks are skipped.
+                      LoaderCase{"without_optional", "without_optional", "Start...\nStart=1\nsaved 8 frames\ndone\n", 0,
+                                 kUnbound},
+                      LoaderCase{"through_library_search", "search_path", "Start...\nStart=1\nsaved 8 frames\ndone\n",
+                                 0, kFullTrace}),
+    [](const ::testing::TestParamInfo<LoaderCase>& info) { return std::string(info.param.name); });
+
+struct CaptureCase {
+  const char* name;
+  Environment env;
+  int startResult;
+  int saved;
+  int files, lines;
+  int32_t width, height, channels;
+  int step;  // frame file k holds the simulator's frame k * step
+};
+void PrintTo(const CaptureCase& c, std::ostream* os) { *os << c.name; }
+
+class Capture : public ::testing::TestWithParam<CaptureCase> {};
+
+TEST_P(Capture, WritesFramesAndMetadata) {
+  const CaptureCase& c = GetParam();
+  Layout at;
+  Environment env = c.env;
+  env.push_back({"BRENVIK_SIM_TRACE", at.trace().string()});
+
+  ProcessResult r = runProgram(kTool, at.work.path(), env);
+
+  EXPECT_EQ(r.out, console(c.startResult, c.saved));
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(readFile(at.trace()), kFullTrace);
+  std::vector<std::string> names = {"official_meta.txt"};
+  for (int k = 0; k < c.files; ++k) {
+    names.push_back(frameName(k));
+    EXPECT_EQ(readFile(at.work.path() / frameName(k)), rendered(c.width, c.height, c.channels, int64_t{k} * c.step))
+        << frameName(k);
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(listDirectory(at.work.path()), names);
+  std::string lines;
+  for (int k = 0; k < c.lines; ++k)
+    lines += std::to_string(k) + " " + std::to_string(c.width) + " " + std::to_string(c.height) + " " +
+             std::to_string(c.channels) + "\n";
+  EXPECT_EQ(readFile(at.work.path() / "official_meta.txt"), lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Capture,
+                         ::testing::Values(CaptureCase{"eight_small_frames",
+                                                       {{"BRENVIK_SIM_FRAMES", "8"},
+                                                        {"BRENVIK_SIM_FPS", "100"},
+                                                        {"BRENVIK_SIM_WIDTH", "4"},
+                                                        {"BRENVIK_SIM_HEIGHT", "2"}},
+                                                       1,
+                                                       8,
+                                                       8,
+                                                       8,
+                                                       4,
+                                                       2,
+                                                       3,
+                                                       1},
+                                           CaptureCase{"eight_default_frames",
+                                                       {{"BRENVIK_SIM_FRAMES", "8"}, {"BRENVIK_SIM_FPS", "100"}},
+                                                       1,
+                                                       8,
+                                                       8,
+                                                       8,
+                                                       160,
+                                                       120,
+                                                       3,
+                                                       1},
+                                           CaptureCase{"grey_frames_during_start_and_stop",
+                                                       {{"BRENVIK_SIM_FRAMES", "0"},
+                                                        {"BRENVIK_SIM_FRAMES_IN_START", "8"},
+                                                        {"BRENVIK_SIM_FRAMES_IN_STOP", "5"},
+                                                        {"BRENVIK_SIM_CHANNELS", "1"}},
+                                                       1,
+                                                       8,
+                                                       10,
+                                                       8,
+                                                       160,
+                                                       120,
+                                                       1,
+                                                       1},
+                                           CaptureCase{"start_byte_255_and_a_burst",
+                                                       {{"BRENVIK_SIM_FRAMES", "0"},
+                                                        {"BRENVIK_SIM_FRAMES_IN_START", "12"},
+                                                        {"BRENVIK_SIM_START_RESULT", "255"}},
+                                                       255,
+                                                       10,
+                                                       10,
+                                                       10,
+                                                       160,
+                                                       120,
+                                                       3,
+                                                       1},
+                                           CaptureCase{"every_other_frame_null",
+                                                       {{"BRENVIK_SIM_FRAMES", "0"},
+                                                        {"BRENVIK_SIM_FRAMES_IN_START", "20"},
+                                                        {"BRENVIK_SIM_NULL_EVERY", "2"}},
+                                                       1,
+                                                       10,
+                                                       10,
+                                                       10,
+                                                       160,
+                                                       120,
+                                                       3,
+                                                       2}),
+                         [](const ::testing::TestParamInfo<CaptureCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST(CaptureRun, LeavesEarlierFramesAloneAndEmptiesMetadata) {
+  Layout at;
+  writeFile(at.work.path() / frameName(9), "an earlier run's frame");
+  writeFile(at.work.path() / "official_meta.txt", "0 1 1 1\n");
+  ProcessResult r =
+      runProgram(kTool, at.work.path(), {{"BRENVIK_SIM_FRAMES", "0"}, {"BRENVIK_SIM_FRAMES_IN_START", "8"}});
+  EXPECT_EQ(r.out, console(1, 8));
+  EXPECT_EQ(readFile(at.work.path() / frameName(9)), "an earlier run's frame");
+  EXPECT_EQ(readFile(at.work.path() / "official_meta.txt"),
+            "0 160 120 3\n1 160 120 3\n2 160 120 3\n3 160 120 3\n4 160 120 3\n5 160 120 3\n6 160 120 3\n7 160 120 3\n");
+}
+
+// The one run in real time: a camera that sends nothing keeps the tool for 15 seconds.
+TEST(CaptureRun, WithoutFramesEndsAfterFifteenSeconds) {
+  Layout at;
+  auto start = std::chrono::steady_clock::now();
+  ProcessResult r = runProgram(kTool, at.work.path(), {{"BRENVIK_SIM_FRAMES", "0"}});
+  auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+
+  EXPECT_EQ(r.out, console(1, 0));
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_GE(took, 15000);
+  EXPECT_LT(took, 16500);
+  EXPECT_EQ(listDirectory(at.work.path()), std::vector<std::string>{"official_meta.txt"});
+  EXPECT_EQ(readFile(at.work.path() / "official_meta.txt"), "");
+}
+
+}  // namespace

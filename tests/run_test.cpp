@@ -1,0 +1,210 @@
+// The run's timeline against a fake camera and a virtual clock that advances only when
+// the run sleeps, so a 15-second run takes microseconds.
+#include "brenvik_capture/run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "recorder/recorder.h"
+#include "test_support.h"
+
+namespace {
+
+// The fake camera and the virtual clock share this state; the test sets it up, the run
+// drives it.
+struct Fake {
+  DWORD now = 0;
+  DWORD startTakesMs = 0;
+  int firstSleepAdjust = 0;    // added to the first sleep, to move every later check
+  std::vector<DWORD> frameAt;  // times after Start returned at which frames arrive
+  size_t delivered = 0;
+  DWORD startedAt = 0;
+  int framesInStart = 0, framesInStop = 0;
+  uint8_t startResult = 1;
+  int sleeps = 0;
+  std::vector<std::string> calls;
+  IRFrameDelegate handler = nullptr;
+  std::string frame = std::string(24, 'x');
+  fs::path console;
+  std::string consoleAtStart, consoleAtFirstSleep;
+  bool metaExistedAtFirstCall = false;
+  bool metaOpenAtStop = true;
+};
+Fake* fake = nullptr;
+
+void sendFrame() { fake->handler(reinterpret_cast<unsigned char*>(&fake->frame[0]), 4, 2, 3); }
+
+DWORD fakeTick() { return fake->now; }
+void fakeSleep(DWORD ms) {
+  if (fake->sleeps++ == 0) {
+    fake->consoleAtFirstSleep = readFile(fake->console);
+    ms += fake->firstSleepAdjust;
+  }
+  DWORD until = fake->now + ms;
+  while (fake->delivered < fake->frameAt.size() &&
+         static_cast<DWORD>(fake->startedAt + fake->frameAt[fake->delivered] - fake->now) <= ms) {
+    fake->delivered++;
+    sendFrame();
+  }
+  fake->now = until;
+}
+const RunClock kFakeClock = {fakeTick, fakeSleep};
+
+void call(const std::string& what) {
+  if (fake->calls.empty()) fake->metaExistedAtFirstCall = fs::exists("official_meta.txt");
+  fake->calls.push_back(what);
+}
+
+uint8_t fakeStart() {
+  call("Start");
+  fake->consoleAtStart = readFile(fake->console);
+  for (int i = 0; i < fake->framesInStart; ++i) sendFrame();
+  fake->now += fake->startTakesMs;
+  fake->startedAt = fake->now;
+  return fake->startResult;
+}
+void fakeStop() {
+  call("Stop");
+  fake->metaOpenAtStop = g_meta != nullptr;
+  for (int i = 0; i < fake->framesInStop; ++i) sendFrame();
+}
+void fakeSetFrame(IRFrameDelegate handler) {
+  call(handler == onIR ? "SetNewIRFrameDelegate onIR" : "SetNewIRFrameDelegate ?");
+  fake->handler = handler;
+}
+void fakeSetDistance(DistanceDelegate handler) { call(handler == onDist ? "SetNewDistanceDelegate onDist" : "?"); }
+void fakeSetDistanceError(DistanceErrorDelegate handler) {
+  call(handler == onDistErr ? "SetDistanceError onDistErr" : "?");
+}
+void fakeReadTemperature(int32_t x, int32_t y, unsigned char*) {
+  call("ReadTemperatureAtPoint " + std::to_string(x) + " " + std::to_string(y));
+}
+void fakeSetBoundary(double low, double high, double reference) {
+  char text[64];
+  snprintf(text, sizeof text, "SetTempBoundary %g %g %g", low, high, reference);
+  call(text);
+}
+void fakeSetUnitMode(int32_t mode) { call("SetUnitMode " + std::to_string(mode)); }
+
+const SdkEntryPoints kFakeSdk = {
+    fakeStart,           fakeStop,        fakeSetFrame,   fakeSetDistance, fakeSetDistanceError,
+    fakeReadTemperature, fakeSetBoundary, fakeSetUnitMode};
+
+class Run : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake = &state;
+    state.console = dir.path() / "console.txt";
+  }
+  void TearDown() override { fake = nullptr; }
+
+  // Runs the capture and returns its console text.
+  std::string run() {
+    FILE* console = fopen(state.console.string().c_str(), "wb");
+    exitCode = runCapture(kFakeSdk, kFakeClock, console);
+    fclose(console);
+    return readFile(state.console);
+  }
+
+  Fake state;
+  TempDir dir;
+  InDirectory in{dir.path()};
+  int exitCode = -1;
+};
+
+std::vector<DWORD> every(DWORD step, int count, DWORD first) {
+  std::vector<DWORD> times;
+  for (int i = 0; i < count; ++i) times.push_back(first + step * i);
+  return times;
+}
+
+std::string console(int startResult, int saved) {
+  return "Start...\nStart=" + std::to_string(startResult) + "\nsaved " + std::to_string(saved) + " frames\ndone\n";
+}
+
+struct Timeline {
+  const char* name;
+  DWORD startTick;
+  DWORD startTakesMs;
+  int firstSleepAdjust;
+  std::vector<DWORD> frameAt;
+  int framesInStart;
+  int sleeps;  // cycles the run sleeps through before a stop test ends it
+  int saved;
+};
+void PrintTo(const Timeline& c, std::ostream* os) { *os << c.name; }
+
+class RunTimeline : public Run, public ::testing::WithParamInterface<Timeline> {};
+
+TEST_P(RunTimeline, EndsAtFirstStopTestThatHolds) {
+  const Timeline& t = GetParam();
+  state.now = t.startTick;
+  state.startTakesMs = t.startTakesMs;
+  state.firstSleepAdjust = t.firstSleepAdjust;
+  state.frameAt = t.frameAt;
+  state.framesInStart = t.framesInStart;
+
+  EXPECT_EQ(run(), console(1, t.saved));
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(state.sleeps, t.sleeps);
+}
+
+const DWORD kWrapsSoon = 0xFFFFFFFFu - 5000u;
+
+INSTANTIATE_TEST_SUITE_P(Cases, RunTimeline,
+                         ::testing::Values(
+                             // Checks at 0, 200, ..., 15000 ms: the one at 15000 ends it.
+                             Timeline{"no_frames_ends_at_15000_ms", 1000, 0, 0, {}, 0, 75, 0},
+                             // Checks at 0, 199, ..., 14999, 15199: 14999 is not yet the limit.
+                             Timeline{"check_at_14999_ms_goes_on", 1000, 0, -1, {}, 0, 76, 0},
+                             Timeline{"check_at_15001_ms_ends", 1000, 0, 1, {}, 0, 75, 0},
+                             Timeline{"tick_count_wraps_during_run", kWrapsSoon, 0, 0, {}, 0, 75, 0},
+                             Timeline{"tick_count_wraps_at_start", 0xFFFFFFFFu, 0, 0, {}, 0, 75, 0},
+                             Timeline{"time_inside_start_not_counted", 1000, 4000, 0, {}, 0, 75, 0},
+                             // The eighth frame lands in the fourth sleep; the next check ends the run.
+                             Timeline{"eighth_frame_ends_run", 1000, 0, 0, every(100, 8, 100), 0, 4, 8},
+                             Timeline{"seven_frames_run_full_time", 1000, 0, 0, every(100, 7, 100), 0, 75, 7},
+                             Timeline{"burst_counts_ten_at_most", 1000, 0, 0, every(10, 12, 10), 0, 1, 10},
+                             Timeline{"eighth_frame_in_last_sleep", kWrapsSoon, 0, 0, every(100, 8, 14300), 0, 75, 8},
+                             // Eight frames handled while Start ran: the first test ends the run at once.
+                             Timeline{"frames_during_start_end_run_at_once", 1000, 500, 0, {}, 8, 0, 8},
+                             Timeline{"seven_during_start_one_after", 1000, 0, 0, {150}, 7, 1, 8}),
+                         [](const ::testing::TestParamInfo<Timeline>& info) { return std::string(info.param.name); });
+
+TEST_F(Run, CallsSdkInOrderAroundTheMetadataFile) {
+  state.frameAt = every(50, 8, 50);
+  run();
+  const std::vector<std::string> expected = {"SetUnitMode 0",
+                                             "SetTempBoundary 30 44 37",
+                                             "SetNewIRFrameDelegate onIR",
+                                             "SetNewDistanceDelegate onDist",
+                                             "SetDistanceError onDistErr",
+                                             "SetNewIRFrameDelegate onIR",
+                                             "Start",
+                                             "Stop"};
+  EXPECT_EQ(state.calls, expected);
+  EXPECT_TRUE(state.metaExistedAtFirstCall);
+  EXPECT_FALSE(state.metaOpenAtStop);
+}
+
+TEST_F(Run, FlushesStartLinesBeforeStartAndBeforeSleeping) {
+  state.startResult = 255;
+  EXPECT_EQ(run(), console(255, 0));
+  EXPECT_EQ(state.consoleAtStart, "Start...\n");
+  EXPECT_EQ(state.consoleAtFirstSleep, "Start...\nStart=255\n");
+}
+
+TEST_F(Run, FramesDuringStopGetFilesButNoLines) {
+  state.framesInStart = 8;
+  state.framesInStop = 3;
+  EXPECT_EQ(run(), console(1, 8));
+  for (int i = 0; i < 10; ++i)
+    EXPECT_TRUE(fs::exists(dir.path() / ("official_ir_0" + std::to_string(i) + ".rgb"))) << i;
+  EXPECT_FALSE(fs::exists(dir.path() / "official_ir_10.rgb"));
+  std::string lines;
+  for (int i = 0; i < 8; ++i) lines += std::to_string(i) + " 4 2 3\n";
+  EXPECT_EQ(readFile(dir.path() / "official_meta.txt"), lines);
+}
+
+}  // namespace

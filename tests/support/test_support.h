@@ -1,0 +1,52 @@
+#pragma once
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+// A fresh directory, removed with everything in it when the test ends.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Makes `dir` the current directory for as long as it lives.
+class InDirectory {
+ public:
+  explicit InDirectory(const fs::path& dir);
+  ~InDirectory();
+  InDirectory(const InDirectory&) = delete;
+  InDirectory& operator=(const InDirectory&) = delete;
+
+ private:
+  fs::path previous_;
+};
+
+// The file's bytes as they are; empty when it can't be read.
+std::string readFile(const fs::path& path);
+void writeFile(const fs::path& path, const std::string& bytes);
+// Names of the directory's entries, sorted.
+std::vector<std::string> listDirectory(const fs::path& dir);
+
+typedef std::vector<std::pair<std::string, std::string>> Environment;
+
+struct ProcessResult {
+  int exitCode;  // negative: ended by that signal
+  std::string out, err;
+};
+
+// Runs `program` with no arguments in `cwd`, with an empty standard input and the test's
+// own environment less any BRENVIK_SIM_ setting, plus `env`.
+ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Environment& env);
+
+// The environment variable through which the system's library search finds libraries.
+extern const char kLibrarySearchVariable[];
