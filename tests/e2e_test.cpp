@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 
 #include "scene.h"
 #include "test_support.h"
@@ -215,14 +216,36 @@ TEST(CaptureRun, LeavesEarlierFramesAloneAndEmptiesMetadata) {
             "0 160 120 3\n1 160 120 3\n2 160 120 3\n3 160 120 3\n4 160 120 3\n5 160 120 3\n6 160 120 3\n7 160 120 3\n");
 }
 
-// The one run in real time: a camera that sends nothing keeps the tool for 15 seconds.
+// The simulator's record at (x, y) before any frame, as the tool prints its first 24 bytes.
+std::string probeLine(int32_t x, int32_t y) {
+  const float celsius = sceneTemperature(160, 120, 0, x, y), emissivity = 0.95f;
+  // The tool's boundaries: above 37 °C sets 1, outside 30 to 44 °C sets 2.
+  const uint32_t flags = (celsius > 37 ? 1 : 0) | (celsius < 30 || celsius > 44 ? 2 : 0);
+  unsigned char record[24] = {};
+  std::memcpy(record, &celsius, 4);
+  std::memcpy(record + 4, &x, 4);
+  std::memcpy(record + 8, &y, 4);
+  std::memcpy(record + 16, &emissivity, 4);
+  std::memcpy(record + 20, &flags, 4);
+  std::string line = "temp(" + std::to_string(x) + "," + std::to_string(y) + "): ";
+  for (unsigned char byte : record) {
+    char group[4];
+    snprintf(group, sizeof group, "%02x ", byte);
+    line += group;
+  }
+  return line + "\n";
+}
+
+// The one run in real time: a camera that sends nothing keeps the tool for 15 seconds,
+// and it probes six points once three have passed.
 TEST(CaptureRun, WithoutFramesEndsAfterFifteenSeconds) {
   Layout at;
   auto start = std::chrono::steady_clock::now();
   ProcessResult r = runProgram(kTool, at.work.path(), {{"BRENVIK_SIM_FRAMES", "0"}});
   auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
 
-  EXPECT_EQ(r.out, console(1, 0));
+  EXPECT_EQ(r.out, "Start...\nStart=1\n" + probeLine(40, 40) + probeLine(80, 40) + probeLine(120, 40) +
+                       probeLine(40, 80) + probeLine(80, 80) + probeLine(120, 80) + "saved 0 frames\ndone\n");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_GE(took, 15000);

@@ -1,5 +1,6 @@
 #include "brenvik_capture/run.h"
 
+#include "probe/probe.h"
 #include "recorder/recorder.h"
 
 namespace {
@@ -35,11 +36,13 @@ int runCapture(const SdkEntryPoints& sdk, const RunClock& clock, FILE* console) 
 
   // Taken after Start returns: time spent starting the camera is not the run's.
   const DWORD t0 = clock.tick();
+  ProbeSweep sweep = {t0, 0};
   for (;;) {
     if (g_saved > kEnoughFrames) break;
     // Unsigned subtraction keeps the elapsed time right across the tick count's wrap.
     if (static_cast<DWORD>(clock.tick() - t0) > kTimeLimitMs) break;
     clock.sleep(kPollMs);
+    probeTurn(&sweep, sdk, clock, console);
   }
 
   fprintf(console, "saved %d frames\n", static_cast<int>(g_saved));

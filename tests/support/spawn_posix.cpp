@@ -43,3 +43,8 @@ ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Env
 }
 
 const char kLibrarySearchVariable[] = "LD_LIBRARY_PATH";
+
+void setEnvironment(const char* name, const char* value) {
+  if (value) setenv(name, value, 1);
+  else unsetenv(name);
+}

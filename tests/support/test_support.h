@@ -50,3 +50,5 @@ ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Env
 
 // The environment variable through which the system's library search finds libraries.
 extern const char kLibrarySearchVariable[];
+// Sets (or, given null, removes) a variable of this process's environment.
+void setEnvironment(const char* name, const char* value);
