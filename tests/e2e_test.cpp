@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 
 #include "scene.h"
@@ -65,17 +66,19 @@ TEST_P(Loader, AcceptsOrRefusesLibrary) {
                      {"BRENVIK_SIM_HEIGHT", "2"}};
   if (library == "text")
     writeFile(at.bin.path() / "Brenvik.dll", "MZ but no library at all\n");
-  else if (library == "search_path")
-    env.push_back({kLibrarySearchVariable, fs::path(BRENVIK_SIM).parent_path().string()});
-  else if (library != "none")
+  else if (library == "search_path") {
+    std::string search = fs::path(BRENVIK_SIM).parent_path().string();
+    if (const char* now = std::getenv(kLibrarySearchVariable)) search += kPathListSeparator + std::string(now);
+    env.push_back({kLibrarySearchVariable, search});
+  } else if (library != "none")
     fs::copy_file(kVariants / library / "Brenvik.dll", at.bin.path() / "Brenvik.dll");
 
   ProcessResult r = runProgram(tool, at.work.path(), env);
 
-  EXPECT_EQ(r.out, c.out);
+  EXPECT_EQ(r.out, asText(c.out));
   EXPECT_EQ(r.exitCode, c.exitCode);
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(readFile(at.trace()), c.trace);
+  EXPECT_EQ(readFile(at.trace()), asText(c.trace));
   if (c.exitCode != 0)
     EXPECT_TRUE(listDirectory(at.work.path()).empty());
   else
@@ -120,10 +123,10 @@ TEST_P(Capture, WritesFramesAndMetadata) {
 
   ProcessResult r = runProgram(kTool, at.work.path(), env);
 
-  EXPECT_EQ(r.out, console(c.startResult, c.saved));
+  EXPECT_EQ(r.out, asText(console(c.startResult, c.saved)));
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(readFile(at.trace()), kFullTrace);
+  EXPECT_EQ(readFile(at.trace()), asText(kFullTrace));
   std::vector<std::string> names = {"official_meta.txt"};
   for (int k = 0; k < c.files; ++k) {
     names.push_back(frameName(k));
@@ -136,7 +139,7 @@ TEST_P(Capture, WritesFramesAndMetadata) {
   for (int k = 0; k < c.lines; ++k)
     lines += std::to_string(k) + " " + std::to_string(c.width) + " " + std::to_string(c.height) + " " +
              std::to_string(c.channels) + "\n";
-  EXPECT_EQ(readFile(at.work.path() / "official_meta.txt"), lines);
+  EXPECT_EQ(readFile(at.work.path() / "official_meta.txt"), asText(lines));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Capture,
@@ -210,10 +213,12 @@ TEST(CaptureRun, LeavesEarlierFramesAloneAndEmptiesMetadata) {
   writeFile(at.work.path() / "official_meta.txt", "0 1 1 1\n");
   ProcessResult r =
       runProgram(kTool, at.work.path(), {{"BRENVIK_SIM_FRAMES", "0"}, {"BRENVIK_SIM_FRAMES_IN_START", "8"}});
-  EXPECT_EQ(r.out, console(1, 8));
+  EXPECT_EQ(r.out, asText(console(1, 8)));
   EXPECT_EQ(readFile(at.work.path() / frameName(9)), "an earlier run's frame");
-  EXPECT_EQ(readFile(at.work.path() / "official_meta.txt"),
-            "0 160 120 3\n1 160 120 3\n2 160 120 3\n3 160 120 3\n4 160 120 3\n5 160 120 3\n6 160 120 3\n7 160 120 3\n");
+  EXPECT_EQ(
+      readFile(at.work.path() / "official_meta.txt"),
+      asText(
+          "0 160 120 3\n1 160 120 3\n2 160 120 3\n3 160 120 3\n4 160 120 3\n5 160 120 3\n6 160 120 3\n7 160 120 3\n"));
 }
 
 // The simulator's record at (x, y) before any frame, as the tool prints its first 24 bytes.
@@ -244,8 +249,8 @@ TEST(CaptureRun, WithoutFramesEndsAfterFifteenSeconds) {
   ProcessResult r = runProgram(kTool, at.work.path(), {{"BRENVIK_SIM_FRAMES", "0"}});
   auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
 
-  EXPECT_EQ(r.out, "Start...\nStart=1\n" + probeLine(40, 40) + probeLine(80, 40) + probeLine(120, 40) +
-                       probeLine(40, 80) + probeLine(80, 80) + probeLine(120, 80) + "saved 0 frames\ndone\n");
+  EXPECT_EQ(r.out, asText("Start...\nStart=1\n" + probeLine(40, 40) + probeLine(80, 40) + probeLine(120, 40) +
+                          probeLine(40, 80) + probeLine(80, 80) + probeLine(120, 80) + "saved 0 frames\ndone\n"));
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_GE(took, 15000);

@@ -54,7 +54,7 @@ TEST_P(LoadLibraryFailure, ReportsWindowsErrorCode) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, LoadLibraryFailure,
                          ::testing::Values(LoadFailure{"missing", "none", 126},
-                                           LoadFailure{"directory", "directory", 126}, LoadFailure{"text", "text", 193},
+                                           LoadFailure{"directory", "directory", 5}, LoadFailure{"text", "text", 193},
                                            LoadFailure{"truncated", "truncated", 193},
                                            LoadFailure{"needs_dependency", "needs_dependency", 126}),
                          [](const ::testing::TestParamInfo<LoadFailure>& info) {

@@ -62,7 +62,7 @@ TEST_P(RecorderOneFrame, WritesFileLineAndCountOrNothing) {
     return;
   }
   EXPECT_EQ(readFile(dir.path() / frameName(0)), bytes.substr(0, static_cast<size_t>(int64_t{f.a} * f.b * f.c)));
-  EXPECT_EQ(meta(), f.line);
+  EXPECT_EQ(meta(), asText(f.line));
   EXPECT_EQ(g_saved, 1);
 }
 
@@ -90,8 +90,17 @@ TEST_F(Recorder, KeepsFirstTenFramesAndIgnoresTheRest) {
     lines += std::to_string(i) + " 4 2 3\n";
   }
   EXPECT_FALSE(has(frameName(10)));
-  EXPECT_EQ(meta(), lines);
+  EXPECT_EQ(meta(), asText(lines));
   EXPECT_EQ(g_saved, 10);
+}
+
+// Line ends and end-of-file marks among the bytes must reach the file untranslated.
+TEST_F(Recorder, EveryByteValueIsWrittenAsItIs) {
+  std::string frame;
+  for (int i = 0; i < 256; ++i) frame += static_cast<char>(i);
+  frame += "\r\n\n\r\x1a";
+  deliver(frame, 261, 1, 1);
+  EXPECT_EQ(readFile(dir.path() / frameName(0)), frame);
 }
 
 TEST_F(Recorder, NullFrameTakesNoIndex) {
@@ -100,7 +109,7 @@ TEST_F(Recorder, NullFrameTakesNoIndex) {
   onIR(nullptr, 4, 2, 3);
   deliver(second, 4, 2, 3);
   EXPECT_EQ(readFile(dir.path() / frameName(1)), second);
-  EXPECT_EQ(meta(), "0 4 2 3\n1 4 2 3\n");
+  EXPECT_EQ(meta(), asText("0 4 2 3\n1 4 2 3\n"));
   EXPECT_EQ(g_saved, 2);
 }
 
@@ -124,7 +133,7 @@ TEST_F(Recorder, FrameFileThatCannotBeCreatedStillGetsLineAndIndex) {
   deliver(second, 4, 2, 3);
   EXPECT_TRUE(fs::is_directory(dir.path() / frameName(0)));
   EXPECT_EQ(readFile(dir.path() / frameName(1)), second);
-  EXPECT_EQ(meta(), "0 4 2 3\n1 4 2 3\n");
+  EXPECT_EQ(meta(), asText("0 4 2 3\n1 4 2 3\n"));
   EXPECT_EQ(g_saved, 2);
 }
 
@@ -134,7 +143,7 @@ TEST_F(Recorder, FrameAfterCloseGetsFileButNoLine) {
   closeMeta();
   deliver(late, 4, 2, 3);
   EXPECT_EQ(readFile(dir.path() / frameName(1)), late);
-  EXPECT_EQ(meta(), "0 4 2 3\n");
+  EXPECT_EQ(meta(), asText("0 4 2 3\n"));
   EXPECT_EQ(g_saved, 2);
 }
 
@@ -174,7 +183,7 @@ TEST_F(Recorder, ConcurrentDeliveryHandsOutEachIndexOnce) {
     lines += std::to_string(i) + " 16 8 3\n";
   }
   EXPECT_EQ(saved.size(), 10u);
-  EXPECT_EQ(meta(), lines);
+  EXPECT_EQ(meta(), asText(lines));
   EXPECT_EQ(g_saved, 10);
 }
 

@@ -232,7 +232,7 @@ TEST_F(Run, FramesDuringStopGetFilesButNoLines) {
   EXPECT_FALSE(fs::exists(dir.path() / "official_ir_10.rgb"));
   std::string lines;
   for (int i = 0; i < 8; ++i) lines += std::to_string(i) + " 4 2 3\n";
-  EXPECT_EQ(readFile(dir.path() / "official_meta.txt"), lines);
+  EXPECT_EQ(readFile(dir.path() / "official_meta.txt"), asText(lines));
 }
 
 TEST_F(Run, ProbesSixPointsInOrderThenNoMore) {

@@ -15,7 +15,8 @@ typedef void (*ReadTemperature)(int32_t, int32_t, unsigned char*);
 
 ReadTemperature simReadTemperature() {
   HMODULE sim = LoadLibraryA(BRENVIK_SIM);
-  return sim ? reinterpret_cast<ReadTemperature>(GetProcAddress(sim, "ReadTemperatureAtPoint")) : nullptr;
+  return sim ? reinterpret_cast<ReadTemperature>(reinterpret_cast<void*>(GetProcAddress(sim, "ReadTemperatureAtPoint")))
+             : nullptr;
 }
 
 struct RecordCase {

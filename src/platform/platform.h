@@ -31,7 +31,7 @@ BOOL SetDllDirectoryA(LPCSTR dir);
 // directory given to SetDllDirectoryA, then through the system's own library search
 // (LD_LIBRARY_PATH and the like); a name with a slash is loaded as given. Null on
 // failure, with GetLastError() telling why: 126 no such file (or a library it needs is
-// missing), 193 a file of that name that is not a loadable library.
+// missing), 193 a file of that name that is not a loadable library, 5 a directory.
 HMODULE LoadLibraryA(LPCSTR name);
 // The exported function of exactly that name, or null (GetLastError() then gives 127).
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);

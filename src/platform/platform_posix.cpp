@@ -19,6 +19,7 @@
 
 namespace {
 
+const DWORD kErrorAccessDenied = 5;
 const DWORD kErrorModNotFound = 126;
 const DWORD kErrorProcNotFound = 127;
 const DWORD kErrorBadExeFormat = 193;
@@ -43,9 +44,14 @@ std::string executableDirectory() {
   return exe.substr(0, exe.find_last_of('/'));
 }
 
-bool isFile(const std::string& path) {
+bool exists(const std::string& path) {
   struct stat st;
-  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  return stat(path.c_str(), &st) == 0;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Maps the dynamic loader's complaint to the code Windows gives for the same failure.
@@ -83,6 +89,10 @@ bool segmentsFit(const std::string& path) {
 }
 
 HMODULE openLibrary(const std::string& path) {
+  if (isDirectory(path)) {
+    t_lastError = kErrorAccessDenied;
+    return nullptr;
+  }
   if (path.find('/') != std::string::npos && !segmentsFit(path)) {
     t_lastError = kErrorBadExeFormat;
     return nullptr;
@@ -113,7 +123,8 @@ HMODULE LoadLibraryA(LPCSTR name) {
     std::lock_guard<std::mutex> hold(s_directoryLock);
     remembered = s_dllDirectory;
   }
-  // The first file of that name wins, loadable or not, as on Windows.
+  // The first file of that name wins, loadable or not, as on Windows; so does a
+  // directory, which fails as Windows fails to open it.
   std::vector<std::string> dirs = {executableDirectory(), remembered};
   // The system's search begins with LD_LIBRARY_PATH; walking it here lets a file found
   // there be checked like the others before the dynamic loader maps it.
@@ -126,7 +137,7 @@ HMODULE LoadLibraryA(LPCSTR name) {
   for (const std::string& dir : dirs) {
     if (dir.empty()) continue;
     std::string path = dir + "/" + name;
-    if (isFile(path)) return openLibrary(path);
+    if (exists(path)) return openLibrary(path);
   }
   return openLibrary(name);
 }

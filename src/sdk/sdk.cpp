@@ -30,7 +30,7 @@ int loadSdk(SdkEntryPoints* sdk, FILE* console) {
 
   // Every name is looked up before any is tested.
 #define BRENVIK_SDK_BIND(name, result, parameters, required) \
-  sdk->name = reinterpret_cast<result(*) parameters>(GetProcAddress(library, #name));
+  sdk->name = reinterpret_cast<result(*) parameters>(reinterpret_cast<void*>(GetProcAddress(library, #name)));
   BRENVIK_SDK_ENTRY_POINTS(BRENVIK_SDK_BIND)
 #undef BRENVIK_SDK_BIND
 

@@ -9,10 +9,9 @@
 extern char** environ;
 
 ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Environment& env) {
-  std::vector<std::string> settings;
-  for (char** e = environ; *e != nullptr; ++e)
-    if (std::strncmp(*e, "BRENVIK_SIM_", 12) != 0) settings.push_back(*e);
-  for (const auto& kv : env) settings.push_back(kv.first + "=" + kv.second);
+  std::vector<std::string> inherited;
+  for (char** e = environ; *e != nullptr; ++e) inherited.push_back(*e);
+  std::vector<std::string> settings = childEnvironment(inherited, env);
   std::vector<char*> envp;
   for (std::string& s : settings) envp.push_back(&s[0]);
   envp.push_back(nullptr);
@@ -43,8 +42,12 @@ ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Env
 }
 
 const char kLibrarySearchVariable[] = "LD_LIBRARY_PATH";
+const char kPathListSeparator[] = ":";
+const char kNewline[] = "\n";
 
 void setEnvironment(const char* name, const char* value) {
-  if (value) setenv(name, value, 1);
-  else unsetenv(name);
+  if (value)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
 }

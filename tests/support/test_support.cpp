@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -45,4 +46,39 @@ std::vector<std::string> listDirectory(const fs::path& dir) {
     names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::string asText(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n')
+      out += kNewline;
+    else
+      out += c;
+  }
+  return out;
+}
+
+namespace {
+
+// Environment names compare without case, as on Windows.
+bool sameName(const std::string& setting, const std::string& name) {
+  if (setting.size() <= name.size() || setting[name.size()] != '=') return false;
+  for (size_t i = 0; i < name.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(setting[i])) != std::toupper(static_cast<unsigned char>(name[i])))
+      return false;
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> childEnvironment(const std::vector<std::string>& inherited, const Environment& env) {
+  std::vector<std::string> settings;
+  for (const std::string& setting : inherited) {
+    bool dropped = setting.compare(0, 12, "BRENVIK_SIM_") == 0;
+    for (const auto& kv : env) dropped = dropped || sameName(setting, kv.first);
+    if (!dropped) settings.push_back(setting);
+  }
+  for (const auto& kv : env) settings.push_back(kv.first + "=" + kv.second);
+  return settings;
 }

@@ -48,7 +48,17 @@ struct ProcessResult {
 // own environment less any BRENVIK_SIM_ setting, plus `env`.
 ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Environment& env);
 
-// The environment variable through which the system's library search finds libraries.
-extern const char kLibrarySearchVariable[];
+// What differs between the platforms the tests run on.
+extern const char kLibrarySearchVariable[];  // how the system's library search is steered
+extern const char kPathListSeparator[];      // between the directories of such a list
+extern const char kNewline[];                // what "\n" becomes in a text stream
+
+// `text` as a text stream writes it: every "\n" becomes kNewline.
+std::string asText(const std::string& text);
+
 // Sets (or, given null, removes) a variable of this process's environment.
 void setEnvironment(const char* name, const char* value);
+
+// A child's environment: `inherited` ("NAME=value" each) less any BRENVIK_SIM_ setting and
+// any variable that `env` sets, plus `env`.
+std::vector<std::string> childEnvironment(const std::vector<std::string>& inherited, const Environment& env);
