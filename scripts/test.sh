@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the Linux build natively, then the Windows build
-# under Wine. Installs the cross compiler and Wine when run as root and they are missing.
+# Builds everything and runs every test: the Linux build natively and under sanitizers,
+# then the Windows build under Wine. Installs the cross compiler and Wine when run as root and they are missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,9 +16,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-cmake --preset linux
-cmake --build --preset linux
-ctest --preset linux
+# Linux, then the same suite under AddressSanitizer with UndefinedBehaviorSanitizer, and
+# under ThreadSanitizer.
+for preset in linux asan tsan; do
+  cmake --preset "$preset"
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
 
 cmake --preset windows
 cmake --build --preset windows

@@ -140,7 +140,8 @@ void deliver(Settings s, int64_t count, bool untilStop) {
     running.swap(cam.deliverers);
   }
   cam.wake.notify_all();
-  for (std::thread& t : running) t.join();
+  for (std::thread& t : running)
+    if (t.joinable()) t.join();
 }
 
 // The record ReadTemperatureAtPoint fills, little-endian.
@@ -153,6 +154,12 @@ struct TemperatureRecord {
   unsigned char reserved[40];
 };
 static_assert(sizeof(TemperatureRecord) == kTemperatureRecordBytes, "the record is 64 bytes");
+
+#ifdef SIM_OMIT_Stop
+const bool kHasStop = false;
+#else
+const bool kHasStop = true;
+#endif
 
 }  // namespace
 
@@ -171,6 +178,9 @@ uint8_t Start(void) {
   std::lock_guard<std::mutex> hold(cam.lock);
   if (s.frames != 0)
     for (int i = 0; i < s.threads; ++i) cam.deliverers.emplace_back(deliver, s, s.frames, true);
+  // Without Stop nobody will join the delivery threads: let them end on their own.
+  if (!kHasStop)
+    for (std::thread& t : cam.deliverers) t.detach();
   return static_cast<uint8_t>(s.startResult);
 }
 #endif

@@ -7,47 +7,17 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "scene.h"
-#include "test_support.h"
+#include "e2e_support.h"
 
 namespace {
 
-const fs::path kTool = BRENVIK_TOOL;  // the full simulator lies beside it
-const fs::path kVariants = BRENVIK_VARIANTS;
-
-const char kFullTrace[] =
-    "SetUnitMode 0\nSetTempBoundary 30 44 37\nSetNewIRFrameDelegate\nSetNewDistanceDelegate\n"
-    "SetDistanceError\nSetNewIRFrameDelegate\nStart\nStop\n";
-
-std::string frameName(int index) {
-  char name[32];
-  snprintf(name, sizeof name, "official_ir_%02d.rgb", index);
-  return name;
-}
-
-std::string rendered(int32_t width, int32_t height, int32_t channels, int64_t number) {
-  std::string bytes(static_cast<size_t>(width) * height * channels, '\0');
-  renderFrame(reinterpret_cast<unsigned char*>(&bytes[0]), width, height, channels, number);
-  return bytes;
-}
-
-std::string console(int startResult, int saved) {
-  return "Start...\nStart=" + std::to_string(startResult) + "\nsaved " + std::to_string(saved) + " frames\ndone\n";
-}
-
-// A scratch layout for one run: the tool's directory, the working directory, and the
-// simulator's call trace.
-struct Layout {
-  TempDir bin, work, scratch;
-  fs::path trace() const { return scratch.path() / "trace.txt"; }
-};
-
 struct LoaderCase {
   const char* name;
-  const char* library;  // a variant's folder, "text", "none" or "search_path"
+  // A variant's folder, or "text", "truncated", "needs_dependency", "none", "search_path".
+  const char* library;
   const char* out;
   int exitCode;
-  const char* trace;  // the simulator's calls; empty where none may happen
+  std::string trace;  // the simulator's calls; empty where none may happen
 };
 void PrintTo(const LoaderCase& c, std::ostream* os) { *os << c.name; }
 
@@ -56,22 +26,27 @@ class Loader : public ::testing::TestWithParam<LoaderCase> {};
 TEST_P(Loader, AcceptsOrRefusesLibrary) {
   const LoaderCase& c = GetParam();
   Layout at;
-  const fs::path tool = at.bin.path() / kTool.filename();
+  const fs::path tool = at.bin.path() / kTool.filename(), library = at.bin.path() / "Brenvik.dll";
   fs::copy_file(kTool, tool);
-  const std::string library = c.library;
+  const std::string kind = c.library;
   Environment env = {{"BRENVIK_SIM_TRACE", at.trace().string()},
                      {"BRENVIK_SIM_FRAMES", "8"},
                      {"BRENVIK_SIM_FPS", "100"},
                      {"BRENVIK_SIM_WIDTH", "4"},
                      {"BRENVIK_SIM_HEIGHT", "2"}};
-  if (library == "text")
-    writeFile(at.bin.path() / "Brenvik.dll", "MZ but no library at all\n");
-  else if (library == "search_path") {
+  if (kind == "text") {
+    writeFile(library, "MZ but no library at all\n");
+  } else if (kind == "truncated") {
+    writeFile(library, readFile(BRENVIK_SIM).substr(0, 4096));
+  } else if (kind == "needs_dependency") {
+    fs::copy_file(BRENVIK_NEEDS_DEPENDENCY, library);
+  } else if (kind == "search_path") {
     std::string search = fs::path(BRENVIK_SIM).parent_path().string();
     if (const char* now = std::getenv(kLibrarySearchVariable)) search += kPathListSeparator + std::string(now);
     env.push_back({kLibrarySearchVariable, search});
-  } else if (library != "none")
-    fs::copy_file(kVariants / library / "Brenvik.dll", at.bin.path() / "Brenvik.dll");
+  } else if (kind != "none") {
+    fs::copy_file(kVariants / kind / "Brenvik.dll", library);
+  }
 
   ProcessResult r = runProgram(tool, at.work.path(), env);
 
@@ -79,27 +54,54 @@ TEST_P(Loader, AcceptsOrRefusesLibrary) {
   EXPECT_EQ(r.exitCode, c.exitCode);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(readFile(at.trace()), asText(c.trace));
-  if (c.exitCode != 0)
+  if (c.exitCode != 0) {
     EXPECT_TRUE(listDirectory(at.work.path()).empty());
-  else
+  } else {
     EXPECT_EQ(listDirectory(at.work.path()).size(), 9u);  // eight frames and the metadata
+  }
 }
 
-const char kUnbound[] = "SetNewIRFrameDelegate\nSetNewIRFrameDelegate\nStart\n";
+// The calls of a whole run to a simulator that lacks the named entry points.
+std::string traceWithout(std::vector<std::string> lacking) {
+  std::string trace, line;
+  for (char c : std::string(kFullTrace)) {
+    line += c;
+    if (c != '\n') continue;
+    bool absent = false;
+    for (const std::string& name : lacking) absent = absent || line.compare(0, name.size(), name) == 0;
+    if (!absent) trace += line;
+    line.clear();
+  }
+  return trace;
+}
+
+const char kRefused[] = "missing exports\n";
+const char kCompleted[] = "Start...\nStart=1\nsaved 8 frames\ndone\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Loader,
-    ::testing::Values(LoaderCase{"without_start", "without_start", "missing exports\n", 2, ""},
-                      LoaderCase{"without_frame_delegate", "without_frame_delegate", "missing exports\n", 2, ""},
-                      LoaderCase{"without_temperature", "without_temperature", "missing exports\n", 2, ""},
-                      LoaderCase{"without_any", "without_any", "missing exports\n", 2, ""},
+    ::testing::Values(LoaderCase{"without_Start", "without_Start", kRefused, 2, ""},
+                      LoaderCase{"without_SetNewIRFrameDelegate", "without_SetNewIRFrameDelegate", kRefused, 2, ""},
+                      LoaderCase{"without_ReadTemperatureAtPoint", "without_ReadTemperatureAtPoint", kRefused, 2, ""},
+                      LoaderCase{"without_any", "without_any", kRefused, 2, ""},
+                      // A library lacking optional entry points is accepted; calls to them are skipped.
+                      LoaderCase{"without_Stop", "without_Stop", kCompleted, 0, traceWithout({"Stop"})},
+                      LoaderCase{"without_SetNewDistanceDelegate", "without_SetNewDistanceDelegate", kCompleted, 0,
+                                 traceWithout({"SetNewDistanceDelegate"})},
+                      LoaderCase{"without_SetDistanceError", "without_SetDistanceError", kCompleted, 0,
+                                 traceWithout({"SetDistanceError"})},
+                      LoaderCase{"without_SetTempBoundary", "without_SetTempBoundary", kCompleted, 0,
+                                 traceWithout({"SetTempBoundary"})},
+                      LoaderCase{"without_SetUnitMode", "without_SetUnitMode", kCompleted, 0,
+                                 traceWithout({"SetUnitMode"})},
+                      LoaderCase{"without_optional", "without_optional", kCompleted, 0,
+                                 traceWithout({"Stop", "SetNewDistanceDelegate", "SetDistanceError", "SetTempBoundary",
+                                               "SetUnitMode"})},
                       LoaderCase{"not_a_library", "text", "load fail 193\n", 1, ""},
+                      LoaderCase{"truncated_library", "truncated", "load fail 193\n", 1, ""},
+                      LoaderCase{"dependency_missing", "needs_dependency", "load fail 126\n", 1, ""},
                       LoaderCase{"no_library", "none", "load fail 126\n", 1, ""},
-                      // Calls to the five entry points the library lacks are skipped.
-                      LoaderCase{"without_optional", "without_optional", "Start...\nStart=1\nsaved 8 frames\ndone\n", 0,
-                                 kUnbound},
-                      LoaderCase{"through_library_search", "search_path", "Start...\nStart=1\nsaved 8 frames\ndone\n",
-                                 0, kFullTrace}),
+                      LoaderCase{"through_library_search", "search_path", kCompleted, 0, kFullTrace}),
     [](const ::testing::TestParamInfo<LoaderCase>& info) { return std::string(info.param.name); });
 
 struct CaptureCase {
@@ -135,11 +137,7 @@ TEST_P(Capture, WritesFramesAndMetadata) {
   }
   std::sort(names.begin(), names.end());
   EXPECT_EQ(listDirectory(at.work.path()), names);
-  std::string lines;
-  for (int k = 0; k < c.lines; ++k)
-    lines += std::to_string(k) + " " + std::to_string(c.width) + " " + std::to_string(c.height) + " " +
-             std::to_string(c.channels) + "\n";
-  EXPECT_EQ(readFile(at.work.path() / "official_meta.txt"), asText(lines));
+  EXPECT_EQ(readFile(at.work.path() / "official_meta.txt"), asText(metaLines(c.lines, c.width, c.height, c.channels)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Capture,

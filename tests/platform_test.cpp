@@ -12,7 +12,7 @@ const fs::path kVariants = BRENVIK_VARIANTS;
 TEST(LoadLibrary, ExecutableDirectoryComesBeforeRememberedDirectory) {
   // The full simulator lies beside this test program; the remembered directory holds one
   // without Start under the same name.
-  SetDllDirectoryA((kVariants / "without_start").string().c_str());
+  SetDllDirectoryA((kVariants / "without_Start").string().c_str());
   HMODULE library = LoadLibraryA("Brenvik.dll");
   ASSERT_NE(library, nullptr) << GetLastError();
   EXPECT_NE(GetProcAddress(library, "Start"), nullptr);
@@ -20,7 +20,7 @@ TEST(LoadLibrary, ExecutableDirectoryComesBeforeRememberedDirectory) {
 
 TEST(LoadLibrary, FindsBareNameInRememberedDirectory) {
   TempDir dir;
-  fs::copy_file(kVariants / "without_start" / "Brenvik.dll", dir.path() / "RememberedOnly.dll");
+  fs::copy_file(kVariants / "without_Start" / "Brenvik.dll", dir.path() / "RememberedOnly.dll");
   SetDllDirectoryA(dir.path().string().c_str());
   HMODULE library = LoadLibraryA("RememberedOnly.dll");
   ASSERT_NE(library, nullptr) << GetLastError();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 #include <set>
 #include <thread>
 
@@ -185,6 +186,72 @@ TEST_F(Recorder, ConcurrentDeliveryHandsOutEachIndexOnce) {
   EXPECT_EQ(saved.size(), 10u);
   EXPECT_EQ(meta(), asText(lines));
   EXPECT_EQ(g_saved, 10);
+}
+
+// Lines of frames 0 to count - 1 of 16 x 8 x 3 bytes.
+std::string smallFrameLines(int count) {
+  std::string lines;
+  for (int i = 0; i < count; ++i) lines += std::to_string(i) + " 16 8 3\n";
+  return asText(lines);
+}
+
+TEST_F(Recorder, CloseWhileFramesArriveLeavesWholeLinesInOrder) {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([t] {
+      for (int i = 0; i < 50; ++i) {
+        std::string frame = frameBytes(16, 8, 3, t * 50 + i);
+        deliver(frame, 16, 8, 3);
+      }
+    });
+  closeMeta();
+  for (std::thread& t : threads) t.join();
+
+  const std::string lines = meta();
+  bool prefix = false;
+  for (int count = 0; count <= 10; ++count) prefix = prefix || lines == smallFrameLines(count);
+  EXPECT_TRUE(prefix) << lines;
+  EXPECT_EQ(g_saved, 10);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(fs::file_size(dir.path() / frameName(i)), 16u * 8 * 3) << i;
+}
+
+// Random dimensions and null pointers: a frame is refused without its data being read, or
+// written whole and no further. Each accepted frame comes in a buffer of exactly its size,
+// so that AddressSanitizer catches any read past it.
+TEST_F(Recorder, RandomFramesAreWrittenWithinTheirSizeOrRefused) {
+  std::mt19937 random(20261211);
+  const int32_t picks[] = {INT_MIN, -65536, -2, -1, 0, 1, 2, 3, 7, 16, 64, 255, 4096, 65536, INT_MAX};
+  int accepted = 0, refused = 0;
+  while (accepted < 300 || refused < 300) {
+    int32_t d[3];
+    for (int32_t& x : d) x = random() % 4 ? picks[random() % 15] : static_cast<int32_t>(random());
+    const bool null = random() % 8 == 0;
+    const __int128 product = static_cast<__int128>(d[0]) * d[1] * d[2];
+    const bool valid = d[0] >= 0 && d[1] >= 0 && d[2] >= 0 && product <= INT64_MAX;
+    if (valid && product > 4096) continue;  // larger frames are not worth the memory here
+    const size_t size = valid ? static_cast<size_t>(product) : 16;
+    std::vector<unsigned char> frame(std::max<size_t>(size, 1));
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<unsigned char>(random());
+
+    openMeta();
+    onIR(null ? nullptr : frame.data(), d[0], d[1], d[2]);
+    closeMeta();
+
+    SCOPED_TRACE(std::to_string(d[0]) + " x " + std::to_string(d[1]) + " x " + std::to_string(d[2]) +
+                 (null ? " null" : ""));
+    const fs::path written = dir.path() / frameName(0);
+    if (!null && valid) {
+      ++accepted;
+      ASSERT_EQ(readFile(written), std::string(frame.begin(), frame.begin() + size));
+      ASSERT_EQ(g_saved, 1);
+      fs::remove(written);
+    } else {
+      ++refused;
+      ASSERT_FALSE(fs::exists(written));
+      ASSERT_EQ(g_saved, 0);
+      ASSERT_EQ(meta(), "");
+    }
+  }
 }
 
 }  // namespace
