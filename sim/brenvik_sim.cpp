@@ -79,19 +79,40 @@ Camera& camera() {
   return *c;
 }
 
-// Appends one line per entry-point call to the file named by BRENVIK_SIM_TRACE.
-[[maybe_unused]] void trace(const char* format, ...) {
-  const char* path = std::getenv("BRENVIK_SIM_TRACE");
+// Appends a line to the file named by the environment variable, if it is set.
+void appendLine(const char* variable, const char* format, va_list args) {
+  const char* path = std::getenv(variable);
   if (path == nullptr || *path == '\0') return;
   std::lock_guard<std::mutex> hold(camera().traceLock);
   FILE* file = std::fopen(path, "a");
   if (file == nullptr) return;
-  va_list args;
-  va_start(args, format);
   std::vfprintf(file, format, args);
-  va_end(args);
   std::fputc('\n', file);
   std::fclose(file);
+}
+
+void appendTo(const char* variable, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  appendLine(variable, format, args);
+  va_end(args);
+}
+
+// One line per entry-point call, to BRENVIK_SIM_TRACE.
+[[maybe_unused]] void trace(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  appendLine("BRENVIK_SIM_TRACE", format, args);
+  va_end(args);
+}
+
+// When frames are handed over and Stop is called, in microseconds of a steady clock, to
+// BRENVIK_SIM_TIMING: what the latency measurements read. Stop's line has number -1.
+[[maybe_unused]] void timing(const char* event, int64_t number) {
+  if (std::getenv("BRENVIK_SIM_TIMING") == nullptr) return;
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  const long long us = static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+  appendTo("BRENVIK_SIM_TIMING", "%s %lld %lld", event, static_cast<long long>(number), us);
 }
 
 size_t frameBufferBytes(const Settings& s) {
@@ -108,19 +129,24 @@ size_t frameBufferBytes(const Settings& s) {
 void deliver(Settings s, int64_t count, bool untilStop) {
   Camera& cam = camera();
   std::vector<unsigned char> frame(frameBufferBytes(s));
-  const auto period = std::chrono::duration<double>(s.fps > 0 ? 1.0 / s.fps : 0.0);
+  // Frames keep to a schedule, so that the time spent rendering doesn't slow the rate.
+  const auto period = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double>(s.fps > 0 ? 1.0 / s.fps : 0.0));
+  auto due = std::chrono::steady_clock::now();
   for (int64_t i = 0; count < 0 || i < count; ++i) {
     int64_t number = cam.sequence++;
     renderFrame(frame.data(), s.width, s.height, s.channels, number);
     cam.lastFrame = number;
     bool null = s.nullEvery > 0 && (number + 1) % s.nullEvery == 0;
+    timing("frame", number);
     if (IRFrameDelegate handler = cam.onFrame) handler(null ? nullptr : frame.data(), s.width, s.height, s.channels);
     if (number % 9 == 8) {
       if (DistanceDelegate handler = cam.onDistance) handler(1.5f);
     }
     if (!untilStop) continue;
     std::unique_lock<std::mutex> hold(cam.lock);
-    if (period.count() > 0) cam.wake.wait_for(hold, period, [&] { return cam.stopping; });
+    due += period;
+    if (period.count() > 0) cam.wake.wait_until(hold, due, [&] { return cam.stopping; });
     if (cam.stopping) return;
   }
 }
@@ -187,6 +213,7 @@ uint8_t Start(void) {
 
 #ifndef SIM_OMIT_Stop
 void Stop(void) {
+  timing("Stop", -1);
   trace("Stop");
   stopDeliverers();
   Settings s;

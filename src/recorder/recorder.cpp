@@ -52,6 +52,7 @@ void openMeta() {
   s_claimed = 0;
   g_saved = 0;
   for (Finished& f : s_finished) f = Finished{};
+  if (g_meta != nullptr) fclose(g_meta);  // a previous run's, never left open
   g_meta = fopen("official_meta.txt", "w");
 }
 
