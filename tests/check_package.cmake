@@ -22,7 +22,7 @@ string(REGEX REPLACE "\n$" "" listing "${listing}")
 string(REPLACE "\n" ";" entries "${listing}")
 list(FILTER entries EXCLUDE REGEX "/$")  # folders
 list(SORT entries)
-set(expected README.md brenvik_capture.exe simulator/Brenvik.dll simulator/README.txt)
+set(expected README.md brenvik_capture.exe brenvik_preview.exe simulator/Brenvik.dll simulator/README.txt)
 if(NOT entries STREQUAL expected)
   message(FATAL_ERROR "package holds: ${entries}\nexpected:      ${expected}")
 endif()

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "platform/platform.h"
 #include "scene.h"
@@ -56,5 +58,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, SimRecord,
                          ::testing::Values(RecordCase{"whole_record", nullptr, 64}, RecordCase{"nothing", "0", 0},
                                            RecordCase{"five_bytes", "5", 5}, RecordCase{"more_than_64", "100", 64}),
                          [](const ::testing::TestParamInfo<RecordCase>& info) { return std::string(info.param.name); });
+
+// The hottest point away from the hot cup (at 136, 96): the warm body.
+struct Spot {
+  int x, y;
+  float celsius;
+};
+Spot warmestBody(int64_t frame) {
+  Spot best = {0, 0, -100};
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 160; ++x) {
+      if ((x - 136) * (x - 136) + (y - 96) * (y - 96) < 30 * 30) continue;
+      const float t = sceneTemperature(160, 120, frame, x, y);
+      if (t > best.celsius) best = Spot{x, y, t};
+    }
+  return best;
+}
+
+TEST(SimScene, RoomTemperatureWithAWarmBodyThatMoves) {
+  const Spot first = warmestBody(0), later = warmestBody(5);
+  EXPECT_NEAR(sceneTemperature(160, 120, 0, 2, 2), 22.0f, 1.5f);  // a corner: the room
+  EXPECT_NEAR(first.celsius, 36.0f, 2.0f);
+  EXPECT_NEAR(later.celsius, 36.0f, 2.0f);
+  EXPECT_GT(std::abs(first.x - later.x) + std::abs(first.y - later.y), 5);
+  // The picture differs as the body moves.
+  std::vector<unsigned char> a(160 * 120 * 3), b(a.size());
+  renderFrame(a.data(), 160, 120, 3, 0);
+  renderFrame(b.data(), 160, 120, 3, 5);
+  EXPECT_NE(a, b);
+}
 
 }  // namespace

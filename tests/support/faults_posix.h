@@ -9,4 +9,4 @@ struct ChildFaults {
 };
 
 ProcessResult runProgramWithFaults(const fs::path& program, const fs::path& cwd, const Environment& env,
-                                   const ChildFaults& faults);
+                                   const ChildFaults& faults, const std::vector<std::string>& args = {});

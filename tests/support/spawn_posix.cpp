@@ -13,7 +13,7 @@
 extern char** environ;
 
 ProcessResult runProgramWithFaults(const fs::path& program, const fs::path& cwd, const Environment& env,
-                                   const ChildFaults& faults) {
+                                   const ChildFaults& faults, const std::vector<std::string>& args) {
   std::vector<std::string> inherited;
   for (char** e = environ; *e != nullptr; ++e) inherited.push_back(*e);
   std::vector<std::string> settings = childEnvironment(inherited, env);
@@ -25,7 +25,9 @@ ProcessResult runProgramWithFaults(const fs::path& program, const fs::path& cwd,
   const std::string outPath = faults.stdoutPath ? faults.stdoutPath : (streams.path() / "out").string();
   const std::string errPath = (streams.path() / "err").string();
   const std::string dir = cwd.string(), exe = program.string();
-  char* argv[] = {const_cast<char*>(exe.c_str()), nullptr};
+  std::vector<char*> argv = {const_cast<char*>(exe.c_str())};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
   int in = open("/dev/null", O_RDONLY);
   int out = -1;
   if (faults.stdoutReaderGone) {
@@ -50,7 +52,7 @@ ProcessResult runProgramWithFaults(const fs::path& program, const fs::path& cwd,
       setrlimit(RLIMIT_FSIZE, &limit);
       signal(SIGXFSZ, SIG_IGN);
     }
-    execve(exe.c_str(), argv, envp.data());
+    execve(exe.c_str(), argv.data(), envp.data());
     _exit(127);
   }
   close(in);
@@ -68,8 +70,9 @@ ProcessResult runProgramWithFaults(const fs::path& program, const fs::path& cwd,
   return result;
 }
 
-ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Environment& env) {
-  return runProgramWithFaults(program, cwd, env, ChildFaults());
+ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Environment& env,
+                         const std::vector<std::string>& args) {
+  return runProgramWithFaults(program, cwd, env, ChildFaults(), args);
 }
 
 const char kLibrarySearchVariable[] = "LD_LIBRARY_PATH";

@@ -14,7 +14,8 @@ HANDLE openInherited(const std::string& path, DWORD access, DWORD disposition) {
 
 }  // namespace
 
-ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Environment& env) {
+ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Environment& env,
+                         const std::vector<std::string>& args) {
   std::vector<std::string> inherited;
   char* strings = GetEnvironmentStringsA();
   for (char* s = strings; *s != '\0'; s += std::strlen(s) + 1) inherited.push_back(s);
@@ -37,6 +38,7 @@ ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Env
   PROCESS_INFORMATION process = {};
   const std::string exe = program.string(), dir = cwd.string();
   std::string commandLine = "\"" + exe + "\"";
+  for (const std::string& arg : args) commandLine += " \"" + arg + "\"";  // no quotes inside, in these tests
   BOOL started = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, &block[0], dir.c_str(),
                                 &startup, &process);
   DWORD failure = GetLastError();

@@ -44,9 +44,10 @@ struct ProcessResult {
   std::string out, err;
 };
 
-// Runs `program` with no arguments in `cwd`, with an empty standard input and the test's
-// own environment less any BRENVIK_SIM_ setting, plus `env`.
-ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Environment& env);
+// Runs `program` with `args` in `cwd`, with an empty standard input and the test's own
+// environment less any BRENVIK_SIM_ setting, plus `env`.
+ProcessResult runProgram(const fs::path& program, const fs::path& cwd, const Environment& env,
+                         const std::vector<std::string>& args = {});
 
 // What differs between the platforms the tests run on.
 extern const char kLibrarySearchVariable[];  // how the system's library search is steered
