@@ -7,9 +7,10 @@ cd "$(dirname "$0")/.."
 missing=()
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
 [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
+[ -f /usr/include/stb/stb_image_write.h ] || missing+=(libstb-dev)
 if [ ${#missing[@]} -gt 0 ]; then
   if [ "$(id -u)" != 0 ]; then
-    echo "The Windows build and its tests need: sudo apt-get install ${missing[*]}" >&2
+    echo "The tests need: sudo apt-get install ${missing[*]}" >&2
     exit 1
   fi
   apt-get update -qq

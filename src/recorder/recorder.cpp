@@ -81,8 +81,8 @@ void onIR(unsigned char* data, int32_t a, int32_t b, int32_t c) {
 
   std::lock_guard<std::mutex> hold(s_lock);
   s_finished[index] = Finished{true, a, b, c};
-  // A frame finished ahead of an earlier one waits here for it; whichever thread
-  // completes the run of finished frames writes their lines and advances the count.
+  // The line of a frame finished ahead of an earlier one waits for that one's; whichever
+  // thread completes the run of finished frames writes their lines and advances the count.
   for (int32_t next = g_saved; next < kMaxFrames && s_finished[next].done; ++next) {
     if (g_meta != nullptr) {
       const Finished& f = s_finished[next];
