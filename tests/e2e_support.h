@@ -13,12 +13,6 @@ const char kFullTrace[] =
     "SetUnitMode 0\nSetTempBoundary 30 44 37\nSetNewIRFrameDelegate\nSetNewDistanceDelegate\n"
     "SetDistanceError\nSetNewIRFrameDelegate\nStart\nStop\n";
 
-inline std::string frameName(int index) {
-  char name[32];
-  snprintf(name, sizeof name, "official_ir_%02d.rgb", index);
-  return name;
-}
-
 // The bytes of the simulator's frame `number`.
 inline std::string rendered(int32_t width, int32_t height, int32_t channels, int64_t number) {
   std::string bytes(static_cast<size_t>(width) * height * channels, '\0');

@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LoaderCase{"dependency_missing", "needs_dependency", "load fail 126\n", 1, ""},
                       LoaderCase{"no_library", "none", "load fail 126\n", 1, ""},
                       LoaderCase{"through_library_search", "search_path", kCompleted, 0, kFullTrace}),
-    [](const ::testing::TestParamInfo<LoaderCase>& info) { return std::string(info.param.name); });
+    RowName());
 
 struct CaptureCase {
   const char* name;
@@ -201,9 +201,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Capture,
                                                        120,
                                                        3,
                                                        2}),
-                         [](const ::testing::TestParamInfo<CaptureCase>& info) {
-                           return std::string(info.param.name);
-                         });
+                         RowName());
 
 TEST(CaptureRun, LeavesEarlierFramesAloneAndEmptiesMetadata) {
   Layout at;

@@ -55,6 +55,6 @@ TEST_P(OutputFails, RunCompletesAndStopsCamera) {
 INSTANTIATE_TEST_SUITE_P(Cases, OutputFails,
                          ::testing::Values(BadOutput{"device_full", "/dev/full", false},
                                            BadOutput{"pipe_reader_gone", nullptr, true}),
-                         [](const ::testing::TestParamInfo<BadOutput>& info) { return std::string(info.param.name); });
+                         RowName());
 
 }  // namespace

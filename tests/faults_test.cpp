@@ -40,8 +40,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, FileBlocked,
                          ::testing::Values(BlockedFile{"metadata_file", "official_meta.txt"},
                                            BlockedFile{"first_frame_file", "official_ir_00.rgb"},
                                            BlockedFile{"last_frame_file", "official_ir_07.rgb"}),
-                         [](const ::testing::TestParamInfo<BlockedFile>& info) {
-                           return std::string(info.param.name);
-                         });
+                         RowName());
 
 }  // namespace

@@ -57,8 +57,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, LoadLibraryFailure,
                                            LoadFailure{"directory", "directory", 5}, LoadFailure{"text", "text", 193},
                                            LoadFailure{"truncated", "truncated", 193},
                                            LoadFailure{"needs_dependency", "needs_dependency", 126}),
-                         [](const ::testing::TestParamInfo<LoadFailure>& info) {
-                           return std::string(info.param.name);
-                         });
+                         RowName());
 
 }  // namespace

@@ -62,11 +62,12 @@ TEST_P(PreviewCapture, PngHoldsTheRawFramesPixels) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PreviewCapture,
-    ::testing::Values(CaptureToPng{"rgb", 160, 120, 3, false}, CaptureToPng{"grey", 160, 120, 1, false},
-                      CaptureToPng{"rgba", 64, 48, 4, false}, CaptureToPng{"sides_swapped", 40, 30, 3, true}),
-    [](const ::testing::TestParamInfo<CaptureToPng>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, PreviewCapture,
+                         ::testing::Values(CaptureToPng{"rgb", 160, 120, 3, false},
+                                           CaptureToPng{"grey", 160, 120, 1, false},
+                                           CaptureToPng{"rgba", 64, 48, 4, false},
+                                           CaptureToPng{"sides_swapped", 40, 30, 3, true}),
+                         RowName());
 
 struct BadInput {
   const char* name;
@@ -128,6 +129,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"too_wide", "0 4 2 3\n1 40000 2 3\n2 4 2 3\n", k24, 1, ": 40000 x 2 pixels is too large", false},
         BadInput{"too_many_bytes", "0 4 2 3\n1 30000 30000 4\n2 4 2 3\n", k24, 1, ": 30000 x 30000 pixels is too large",
                  false}),
-    [](const ::testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
+    RowName());
 
 }  // namespace

@@ -12,12 +12,6 @@
 
 namespace {
 
-std::string frameName(int index) {
-  char name[32];
-  snprintf(name, sizeof name, "official_ir_%02d.rgb", index);
-  return name;
-}
-
 // A frame of a * b * c bytes whose every byte tells the frame apart from others.
 std::string frameBytes(int32_t a, int32_t b, int32_t c, int seed) {
   std::string bytes(static_cast<size_t>(a) * b * c, '\0');
@@ -78,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         OneFrame{"product_overflows", false, INT_MAX, INT_MAX, INT_MAX, nullptr},
         OneFrame{"product_overflows_by_channels", false, INT_MAX, INT_MAX, 4, nullptr},
         OneFrame{"huge_sides_zero_channels", false, INT_MAX, INT_MAX, 0, "0 2147483647 2147483647 0\n"}),
-    [](const ::testing::TestParamInfo<OneFrame>& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(Recorder, KeepsFirstTenFramesAndIgnoresTheRest) {
   std::vector<std::string> frames;

@@ -198,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Eight frames handled while Start ran: the first test ends the run at once.
         Timeline{"frames_during_start_end_run_at_once", 1000, 500, 0, {}, 8, 0, 8, 0, 0},
         Timeline{"seven_during_start_one_after", 1000, 0, 0, {150}, 7, 1, 8, 0, 0}),
-    [](const ::testing::TestParamInfo<Timeline>& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(Run, CallsSdkInOrderAroundTheMetadataFile) {
   state.frameAt = every(50, 8, 50);
@@ -227,9 +227,8 @@ TEST_F(Run, FramesDuringStopGetFilesButNoLines) {
   state.framesInStart = 8;
   state.framesInStop = 3;
   EXPECT_EQ(run(), console(1, 8, 0));
-  for (int i = 0; i < 10; ++i)
-    EXPECT_TRUE(fs::exists(dir.path() / ("official_ir_0" + std::to_string(i) + ".rgb"))) << i;
-  EXPECT_FALSE(fs::exists(dir.path() / "official_ir_10.rgb"));
+  for (int i = 0; i < 10; ++i) EXPECT_TRUE(fs::exists(dir.path() / frameName(i))) << i;
+  EXPECT_FALSE(fs::exists(dir.path() / frameName(10)));
   std::string lines;
   for (int i = 0; i < 8; ++i) lines += std::to_string(i) + " 4 2 3\n";
   EXPECT_EQ(readFile(dir.path() / "official_meta.txt"), asText(lines));

@@ -57,7 +57,7 @@ TEST_P(SimRecord, WritesAtMostTheSetNumberOfBytes) {
 INSTANTIATE_TEST_SUITE_P(Cases, SimRecord,
                          ::testing::Values(RecordCase{"whole_record", nullptr, 64}, RecordCase{"nothing", "0", 0},
                                            RecordCase{"five_bytes", "5", 5}, RecordCase{"more_than_64", "100", 64}),
-                         [](const ::testing::TestParamInfo<RecordCase>& info) { return std::string(info.param.name); });
+                         RowName());
 
 // The hottest point away from the hot cup (at 136, 96): the warm body.
 struct Spot {

@@ -74,6 +74,6 @@ INSTANTIATE_TEST_SUITE_P(
                     {"BRENVIK_SIM_NULL_EVERY", "3"}},
                    9505,
                    10}),
-    [](const ::testing::TestParamInfo<StressCase>& info) { return std::string(info.param.name); });
+    RowName());
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -28,6 +29,12 @@ InDirectory::InDirectory(const fs::path& dir) : previous_(fs::current_path()) { 
 InDirectory::~InDirectory() {
   std::error_code ignored;
   fs::current_path(previous_, ignored);
+}
+
+std::string frameName(int index) {
+  char name[32];
+  snprintf(name, sizeof name, "official_ir_%02d.rgb", index);
+  return name;
 }
 
 std::string readFile(const fs::path& path) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -30,6 +32,9 @@ class InDirectory {
  private:
   fs::path previous_;
 };
+
+// The tool's name for frame file `index`: official_ir_NN.rgb.
+std::string frameName(int index);
 
 // The file's bytes as they are; empty when it can't be read.
 std::string readFile(const fs::path& path);
@@ -63,3 +68,11 @@ void setEnvironment(const char* name, const char* value);
 // A child's environment: `inherited` ("NAME=value" each) less any BRENVIK_SIM_ setting and
 // any variable that `env` sets, plus `env`.
 std::vector<std::string> childEnvironment(const std::vector<std::string>& inherited, const Environment& env);
+
+// Names each case of a table-driven test after its row's `name`.
+struct RowName {
+  template <class Row>
+  std::string operator()(const ::testing::TestParamInfo<Row>& info) const {
+    return info.param.name;
+  }
+};
